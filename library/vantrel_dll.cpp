@@ -1,0 +1,55 @@
+// Vantrel.dll: the exports that the host calls, and the module's state.
+#include <windows.h>
+
+#include <cstring>
+
+#include "datetext/date_text_settings.h"
+#include "library/description.h"
+#include "library/host_interface.h"
+#include "platform/locale_source.h"
+
+namespace {
+
+[[maybe_unused]] HINSTANCE g_module = nullptr;
+vantrel::DateTextSettings g_dateTextSettings;
+vantrel::PackageReader g_packageReader;
+
+static_assert(sizeof(vantrel::DescRequest) == 16, "the host's request record is four 32-bit fields");
+
+// Fills the host's buffer as lstrcpynA with a count of 32767 would, or reports the failure.
+std::int32_t DescribePackage(const char* path, char* outBuffer) {
+  const vantrel::Description description =
+      vantrel::DescribePackage(g_packageReader, g_dateTextSettings, path);
+  if (description.status == vantrel::DescriptionStatus::Failed) return vantrel::kRequestFailed;
+  const std::string_view text = vantrel::HostText(description.text);
+  std::memcpy(outBuffer, text.data(), text.size());
+  outBuffer[text.size()] = '\0';
+  return vantrel::kRequestDone;
+}
+
+}  // namespace
+
+extern "C" std::int32_t __stdcall ImportDesc_SameFileEx(std::uint32_t mode, vantrel::DescRequest* request) {
+  if (request == nullptr) return vantrel::kNoFileName;
+  request->OutBuffer[0] = '\0';
+  if ((mode & 0xFFFFu) != 0) return vantrel::kModeRefused;
+  if (request->FileName == nullptr) return vantrel::kNoFileName;
+  try {
+    return DescribePackage(request->FileName, request->OutBuffer);
+  } catch (...) {
+    // Nothing may unwind into the host.
+    return vantrel::kRequestFailed;
+  }
+}
+
+BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_ATTACH) {
+    g_module = module;
+    try {
+      g_dateTextSettings = vantrel::LoadDateTextSettings(vantrel::platform::ReadLocaleItem);
+    } catch (...) {
+      return FALSE;
+    }
+  }
+  return TRUE;
+}
