@@ -14,7 +14,7 @@ namespace {
 vantrel::DateTextSettings g_dateTextSettings;
 vantrel::PackageReader g_packageReader;
 
-static_assert(sizeof(vantrel::DescRequest) == 16, "the host's request record is four 32-bit fields");
+static_assert(sizeof(void*) != 4 || sizeof(vantrel::DescRequest) == 16, "the host's request record is four 32-bit fields");
 
 // Fills the host's buffer as lstrcpynA with a count of 32767 would, or reports the failure.
 std::int32_t DescribePackage(const char* path, char* outBuffer) {

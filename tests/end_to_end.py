@@ -101,6 +101,9 @@ class Host:
         names = ["Z:" + p.replace("/", "\\") for p in paths]
         run = subprocess.run([self.wine, self.program, "--lcid", "0409", "describe", *names],
                              stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=1200)
+        if run.returncode == 77:  # this machine cannot run the program under Wine
+            print(run.stdout.decode(errors="replace"))
+            sys.exit(77)
         output, results = run.stdout, {}
         for path, name in zip(paths, names):
             marker = f"{name}: result ".encode()
