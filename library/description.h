@@ -26,7 +26,7 @@ inline constexpr std::array<DescriptionField, 14> kDescriptionFields = {{
     {"Version: ", 1001, 0, Rendering::Inline},
     {"Release: ", 1002, 0, Rendering::Inline},
     {"Vendor: ", 1011, 0, Rendering::Inline},
-    {"Size: ", 1009, 0, Rendering::Inline},
+    {"Size: ", 1009, 5009, Rendering::Inline},  // SIZE, else LONGSIZE (4 GiB and more, rpm 6)
     {"Build Date: ", 1006, 0, Rendering::BuildDate},
     {"Build Host: ", 1007, 0, Rendering::Inline},
     {"Group: ", 1016, 0, Rendering::Inline},

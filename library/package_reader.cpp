@@ -127,6 +127,13 @@ std::string PackageReader::ReadTagText(std::int32_t tag) {
     case kTypeInt32:
       // RPM's INT32 is unsigned: sizes above 2 GiB and times after 2038 stay right.
       return std::to_string(ReadNumber());
+    case kTypeInt64: {  // unsigned, as rpm prints it
+      std::array<std::uint8_t, 8> bytes{};
+      file_->Read(bytes.data(), bytes.size());
+      std::uint64_t value = 0;
+      for (const std::uint8_t byte : bytes) value = value << 8 | byte;
+      return std::to_string(value);
+    }
     case kTypeString:
     case kTypeI18nString:
       return ReadZeroTerminated();

@@ -75,6 +75,26 @@ TEST_F(DescriptionTest, SourceRpmFallsBackToSourceRpmTag) {
   EXPECT_EQ(Text(brokenFallback), "Source RPM: primary\r\n");
 }
 
+TEST_F(DescriptionTest, SizeFallsBackToLongSize) {
+  const Bytes bigSize = {0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00};  // 4 GiB
+  HeaderBuilder sizeOnly;
+  sizeOnly.Int32(1009, 7243);
+  EXPECT_EQ(Text(sizeOnly), "Size: 7243\r\n");
+  HeaderBuilder longOnly;
+  longOnly.Add(5009, 5, 1, bigSize);
+  EXPECT_EQ(Text(longOnly), "Size: 4294967296\r\n");
+  HeaderBuilder huge;
+  huge.Add(5009, 5, 1, {0x80, 0, 0, 0, 0, 0, 0, 1});
+  EXPECT_EQ(Text(huge), "Size: 9223372036854775809\r\n");
+  // With SIZE present, LONGSIZE is not read: an entry pointing past the file does no harm.
+  HeaderBuilder both;
+  both.Int32(1009, 330).Entry(5009, 5, 0x7FFFFF00u, 1);
+  EXPECT_EQ(Text(both), "Size: 330\r\n");
+  HeaderBuilder neither;
+  neither.String(1000, "n");
+  EXPECT_EQ(Text(neither), "Name: n\r\n");
+}
+
 TEST_F(DescriptionTest, BuildTimeThatIsNoIntegerFailsTheRequest) {
   HeaderBuilder main;
   main.String(1000, "n").String(1006, "yesterday");

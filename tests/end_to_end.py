@@ -38,7 +38,9 @@ def rpm_fields(path):
     """Each field's text as rpm reads it, or None when rpm cannot read the package."""
     parts = []
     for _, tag, rendering in FIELDS:
-        if rendering == "source":  # an array in source packages: every element and ", "
+        if tag == "SIZE":  # 4 GiB and more, and rpm 6 packages: LONGSIZE only
+            parts.append("%|SIZE?{%{SIZE}}:{%|LONGSIZE?{%{LONGSIZE}}:{}|}|")
+        elif rendering == "source":  # an array in source packages: every element and ", "
             parts.append("%|SOURCE?{[%{SOURCE}, ]}:{%|SOURCERPM?{%{SOURCERPM}}:{}|}|")
         else:
             parts.append("%|" + tag + "?{%{" + tag + "}}:{}|")

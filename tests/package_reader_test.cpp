@@ -140,13 +140,13 @@ TEST_F(ReaderTest, RendersTheValueTypes) {
       .StringArray(5, {"abc", "de"}).StringArray(6, {"", "x"}).StringArray(7, {"a"}, 9)
       .StringArray(8, {"C text", "de Text"}, 9).Add(9, 8, 0, {'a', 0})
       .Add(10, 0, 1, Text("x")).Add(11, 1, 1, Text("c")).Add(12, 3, 1, {0, 5})
-      .Add(13, 5, 1, Bytes(8, 1)).Add(14, 7, 3, Text("bin")).Add(15, 10, 1, Text("s\0"))
+      .Add(13, 5, 1, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE}).Add(14, 7, 3, Text("bin")).Add(15, 10, 1, Text("s\0"))
       .Add(16, 0xFFFFFFFF, 1, Text("s\0")).String(17, "line\nbreak\r\n")
       .StringArray(18, {"a", "b"}).Entry(18, 6, 0, 1);
   const Bytes package = Package(main);
   const std::pair<std::int32_t, const char*> cases[] = {
       {1, "-1"}, {2, "127"}, {3, "256"}, {4, "4294967294"}, {5, "abc, de, "}, {6, ", x, "}, {7, "a"},
-      {8, "C text"}, {9, ""}, {10, ""}, {11, ""}, {12, ""}, {13, ""}, {14, ""}, {15, ""}, {16, ""},
+      {8, "C text"}, {9, ""}, {10, ""}, {11, ""}, {12, ""}, {13, "18446744073709551614"}, {14, ""}, {15, ""}, {16, ""},
       {17, "line\nbreak\r\n"}, {18, "a, b, "},
   };
   for (const auto& [tag, text] : cases) EXPECT_EQ(Tag(package, tag), text) << "tag " << tag;
@@ -155,7 +155,7 @@ TEST_F(ReaderTest, RendersTheValueTypes) {
 TEST_F(ReaderTest, ValuesCutOffByTheEndOfTheFile) {
   HeaderBuilder main;
   main.Entry(1, 6, 0, 1).Entry(2, 6, 3, 1).Entry(3, 4, 1, 1).Entry(4, 6, 100, 1).Entry(5, 2, 4, 1)
-      .Entry(6, 8, 0, 2);
+      .Entry(6, 8, 0, 2).Entry(7, 5, 0, 1);
   const Bytes package = Concat({Package(main), Text("abcd")});  // the store: 4 bytes, no zero
   EXPECT_EQ(Tag(package, 1), "abcd");
   EXPECT_EQ(Tag(package, 2), "d");
@@ -163,6 +163,7 @@ TEST_F(ReaderTest, ValuesCutOffByTheEndOfTheFile) {
   EXPECT_EQ(Tag(package, 4), "Read beyond end of file");
   EXPECT_EQ(Tag(package, 5), "Read beyond end of file");
   EXPECT_EQ(Tag(package, 6), "Read beyond end of file");
+  EXPECT_EQ(Tag(package, 7), "Read beyond end of file");  // an INT64 needs 8 bytes
 }
 
 TEST_F(ReaderTest, NegativeValuePositionIsRefusedForEveryType) {
