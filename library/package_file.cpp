@@ -1,5 +1,8 @@
 #include "library/package_file.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "library/failures.h"
 
 namespace vantrel {
@@ -44,6 +47,100 @@ void DirectFile::Read(void* buffer, std::uint32_t count) {
 }
 
 void DirectFile::Close() {
+  if (file_.Close() != 0) throw IoFailure(kCloseFailed);
+}
+
+std::int64_t PackageFile::FindMagic(std::span<const std::uint8_t> magic, std::int64_t first, std::int64_t last) {
+  std::uint8_t probe[16];
+  for (std::int64_t position = first; position <= last; ++position) {
+    Seek(static_cast<std::int32_t>(position));
+    Read(probe, sizeof probe);
+    if (std::equal(magic.begin(), magic.end(), probe)) return position;
+  }
+  return -1;
+}
+
+BufferedFile::BufferedFile(std::uint32_t bufferSize)
+    : bufferSize_(bufferSize), buffer_(std::make_unique<std::uint8_t[]>(bufferSize)) {}
+
+void BufferedFile::RequireOpen() const {
+  if (!file_.IsOpen()) throw IoFailure(kFileNotOpen);
+}
+
+void BufferedFile::Open(const char* path) {
+  Check(file_.Open(path));
+  bufferStart_ = bufferLength_ = position_ = platformPosition_ = 0;
+  size_ = -1;
+}
+
+void BufferedFile::Seek(std::int32_t position) {
+  RequireOpen();
+  // The platform alone knows its code for a refused position.
+  if (position < 0) Check(file_.Seek(position));
+  position_ = position;
+}
+
+std::int64_t BufferedFile::Size() {
+  RequireOpen();
+  if (size_ < 0) Check(file_.Size(size_));
+  return size_;
+}
+
+bool BufferedFile::AtEnd() { return position_ >= Size(); }
+
+bool BufferedFile::Fill() {
+  if (platformPosition_ != position_) {
+    // Only a Seek or a search moves away from where the last fill ended, and
+    // both stay below 2^31; reading on from a fill needs no positioning.
+    Check(file_.Seek(static_cast<std::int32_t>(position_)));
+    platformPosition_ = position_;
+  }
+  std::uint32_t got = 0;
+  Check(file_.Read(buffer_.get(), bufferSize_, got));
+  platformPosition_ += got;
+  bufferStart_ = position_;
+  bufferLength_ = got;
+  return got > 0;
+}
+
+void BufferedFile::Read(void* buffer, std::uint32_t count) {
+  RequireOpen();
+  auto* out = static_cast<std::uint8_t*>(buffer);
+  while (count > 0) {
+    if (!Buffered() && !Fill()) throw IoFailure(kReadBeyondEnd);
+    const auto offset = static_cast<std::size_t>(position_ - bufferStart_);
+    const auto n = static_cast<std::uint32_t>(std::min<std::int64_t>(count, bufferLength_ - static_cast<std::int64_t>(offset)));
+    std::memcpy(out, buffer_.get() + offset, n);
+    out += n, count -= n, position_ += n;
+  }
+}
+
+std::int64_t BufferedFile::FindMagic(std::span<const std::uint8_t> magic, std::int64_t first, std::int64_t last) {
+  RequireOpen();
+  position_ = first;
+  while (position_ <= last) {
+    if (!Buffered() && !Fill()) throw IoFailure(kReadBeyondEnd);
+    const std::uint8_t* start = buffer_.get() + (position_ - bufferStart_);
+    const std::int64_t inBuffer = bufferStart_ + bufferLength_ - position_;
+    // Only candidates whose whole magic lies in the buffer; the rest after a fill.
+    const std::int64_t candidates = std::min(inBuffer - static_cast<std::int64_t>(magic.size()) + 1, last - position_ + 1);
+    if (candidates <= 0) {
+      if (bufferStart_ == position_) throw IoFailure(kReadBeyondEnd);  // the file has shrunk
+      bufferLength_ = 0;  // too little left in the buffer: fill again from here
+      continue;
+    }
+    const std::uint8_t* end = start + candidates;
+    for (const std::uint8_t* at = start; (at = static_cast<const std::uint8_t*>(std::memchr(at, magic[0], static_cast<std::size_t>(end - at))));
+         ++at) {
+      if (std::memcmp(at, magic.data(), magic.size()) == 0) return position_ + (at - start);
+    }
+    position_ += candidates;
+  }
+  return -1;
+}
+
+void BufferedFile::Close() {
+  bufferLength_ = 0;
   if (file_.Close() != 0) throw IoFailure(kCloseFailed);
 }
 

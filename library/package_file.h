@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 
 #include "platform/file_access.h"
 
@@ -24,6 +25,10 @@ class PackageFile {
   virtual void Read(void* buffer, std::uint32_t count) = 0;
   // Closes the file; a failed close raises code 1, the file counts as closed.
   virtual void Close() = 0;
+  // The first position in [first, last] at which `magic` begins, or -1. The
+  // caller makes sure that 16 bytes can be read at every such position. By
+  // default one positioning and one 16-byte read for each position.
+  virtual std::int64_t FindMagic(std::span<const std::uint8_t> magic, std::int64_t first, std::int64_t last);
 };
 
 // Every operation goes straight to the platform.
@@ -40,6 +45,39 @@ class DirectFile final : public PackageFile {
  private:
   void RequireOpen() const;
   platform::ReadOnlyFile file_;
+};
+
+// Serves positioning, reads, position and size queries from one fixed
+// buffer, and goes to the platform only to fill it. Outcomes are those of
+// DirectFile: the same data, the same failures with the same codes.
+class BufferedFile final : public PackageFile {
+ public:
+  static constexpr std::uint32_t kBufferSize = 256 * 1024;
+
+  explicit BufferedFile(std::uint32_t bufferSize = kBufferSize);
+  void Open(const char* path) override;
+  bool IsOpen() const override { return file_.IsOpen(); }
+  void Seek(std::int32_t position) override;
+  std::int64_t Size() override;
+  bool AtEnd() override;
+  void Read(void* buffer, std::uint32_t count) override;
+  void Close() override;
+  std::int64_t FindMagic(std::span<const std::uint8_t> magic, std::int64_t first, std::int64_t last) override;
+
+ private:
+  void RequireOpen() const;
+  // Makes the buffer start at `position_`; false when nothing is left there.
+  bool Fill();
+  bool Buffered() const { return position_ >= bufferStart_ && position_ < bufferStart_ + bufferLength_; }
+
+  platform::ReadOnlyFile file_;
+  std::uint32_t bufferSize_;
+  std::unique_ptr<std::uint8_t[]> buffer_;
+  std::int64_t bufferStart_ = 0;
+  std::int64_t bufferLength_ = 0;
+  std::int64_t position_ = 0;          // where the reader stands
+  std::int64_t platformPosition_ = 0;  // where the platform's file pointer stands
+  std::int64_t size_ = -1;             // -1: not asked yet
 };
 
 }  // namespace vantrel

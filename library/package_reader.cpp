@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <climits>
 #include <cstring>
 
 #include "library/failures.h"
@@ -71,6 +72,20 @@ bool PackageReader::ReadIntro(std::int32_t position, std::array<std::uint8_t, 16
   return HasHeaderMagic(intro);
 }
 
+// The search goes on one byte at a time and stops at the first probe that
+// finds the magic or reads the file's last 16 bytes. This finds that probe
+// without reading 16 bytes for every byte passed over; a probe that would fail
+// (beyond the end, or at a position past 2^31 - 1 that wraps negative) is
+// returned as it is, so that it fails as the byte-by-byte search would.
+std::uint32_t PackageReader::NextProbe(std::uint32_t first) {
+  const std::int64_t last = file_->Size() - kIntroSize;
+  if (first > static_cast<std::uint32_t>(INT32_MAX) || first > last) return first;
+  const std::int64_t searchEnd = std::min<std::int64_t>(last, INT32_MAX);
+  const std::int64_t hit = file_->FindMagic(kHeaderMagic, first, searchEnd);
+  if (hit >= 0) return static_cast<std::uint32_t>(hit);
+  return searchEnd == last ? static_cast<std::uint32_t>(last) : 0x80000000u;
+}
+
 bool PackageReader::LocateHeader() {
   signatureIntro_.fill(0);
   if (!ReadIntro(kLeadSize, signatureIntro_)) return false;
@@ -80,10 +95,9 @@ bool PackageReader::LocateHeader() {
   const std::uint32_t signatureStore = BigEndian32(&signatureIntro_[12]);
   std::uint32_t probe = kLeadSize + kIntroSize + kEntrySize * signatureEntries + signatureStore;
   bool found = ReadIntro(Position(probe), headerIntro_);
-  while (!found) {
-    ++probe;
+  if (!found) {
+    probe = NextProbe(probe + 1);
     found = ReadIntro(Position(probe), headerIntro_);
-    if (!found && file_->AtEnd()) break;
   }
   indexStart_ = entryCount_ = storeBase_ = 0;
   if (file_->AtEnd()) return true;  // no main header, or one with nothing behind its intro

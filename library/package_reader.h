@@ -27,7 +27,7 @@ enum ValueType : std::uint32_t {
 
 class PackageReader {
  public:
-  explicit PackageReader(std::unique_ptr<PackageFile> file = std::make_unique<DirectFile>());
+  explicit PackageReader(std::unique_ptr<PackageFile> file = std::make_unique<BufferedFile>());
 
   // Opens the file read-only; a failure is an IoFailure, so it answers true.
   bool OpenPackage(std::string_view path);
@@ -49,6 +49,7 @@ class PackageReader {
     std::uint32_t tag, type, offset, count;
   };
   std::string ReadZeroTerminated();
+  std::uint32_t NextProbe(std::uint32_t first);
   bool ReadIntro(std::int32_t position, std::array<std::uint8_t, 16>& intro);
   bool FindEntry(std::int32_t tag, Entry& entry);
   std::uint32_t ReadNumber();
