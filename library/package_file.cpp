@@ -86,8 +86,6 @@ std::int64_t BufferedFile::Size() {
   return size_;
 }
 
-bool BufferedFile::AtEnd() { return position_ >= Size(); }
-
 bool BufferedFile::Fill() {
   if (platformPosition_ != position_) {
     // Only a Seek or a search moves away from where the last fill ended, and
@@ -103,8 +101,30 @@ bool BufferedFile::Fill() {
   return got > 0;
 }
 
+bool BufferedFile::FillKeepingTail() {
+  const std::int64_t bufferEnd = bufferStart_ + bufferLength_;
+  const auto keep = static_cast<std::uint32_t>(bufferEnd - position_);
+  std::memmove(buffer_.get(), buffer_.get() + (position_ - bufferStart_), keep);
+  bufferStart_ = position_;
+  bufferLength_ = keep;
+  if (platformPosition_ != bufferEnd) {
+    Check(file_.Seek(static_cast<std::int32_t>(bufferEnd)));
+    platformPosition_ = bufferEnd;
+  }
+  std::uint32_t got = 0;
+  Check(file_.Read(buffer_.get() + keep, bufferSize_ - keep, got));
+  platformPosition_ += got;
+  bufferLength_ += got;
+  return got > 0;
+}
+
 void BufferedFile::Read(void* buffer, std::uint32_t count) {
   RequireOpen();
+  if (position_ >= bufferStart_ && position_ + count <= bufferStart_ + bufferLength_) {  // the common case
+    std::memcpy(buffer, buffer_.get() + (position_ - bufferStart_), count);
+    position_ += count;
+    return;
+  }
   auto* out = static_cast<std::uint8_t*>(buffer);
   while (count > 0) {
     if (!Buffered() && !Fill()) throw IoFailure(kReadBeyondEnd);
@@ -125,8 +145,8 @@ std::int64_t BufferedFile::FindMagic(std::span<const std::uint8_t> magic, std::i
     // Only candidates whose whole magic lies in the buffer; the rest after a fill.
     const std::int64_t candidates = std::min(inBuffer - static_cast<std::int64_t>(magic.size()) + 1, last - position_ + 1);
     if (candidates <= 0) {
-      if (bufferStart_ == position_) throw IoFailure(kReadBeyondEnd);  // the file has shrunk
-      bufferLength_ = 0;  // too little left in the buffer: fill again from here
+      // The buffer ends within a candidate: keep its tail and read on behind it.
+      if (!FillKeepingTail()) throw IoFailure(kReadBeyondEnd);  // the file has shrunk
       continue;
     }
     const std::uint8_t* end = start + candidates;

@@ -59,7 +59,7 @@ class BufferedFile final : public PackageFile {
   bool IsOpen() const override { return file_.IsOpen(); }
   void Seek(std::int32_t position) override;
   std::int64_t Size() override;
-  bool AtEnd() override;
+  bool AtEnd() override { return position_ >= (size_ >= 0 ? size_ : Size()); }
   void Read(void* buffer, std::uint32_t count) override;
   void Close() override;
   std::int64_t FindMagic(std::span<const std::uint8_t> magic, std::int64_t first, std::int64_t last) override;
@@ -68,6 +68,8 @@ class BufferedFile final : public PackageFile {
   void RequireOpen() const;
   // Makes the buffer start at `position_`; false when nothing is left there.
   bool Fill();
+  // Keeps the bytes from `position_` to the buffer's end and fills the rest behind them.
+  bool FillKeepingTail();
   bool Buffered() const { return position_ >= bufferStart_ && position_ < bufferStart_ + bufferLength_; }
 
   platform::ReadOnlyFile file_;

@@ -9,6 +9,13 @@
 
 namespace vantrel::platform {
 
+// How often each kind of platform call was made, for measurements.
+struct CallCounts {
+  std::uint64_t opens = 0, reads = 0, positionings = 0, sizeQueries = 0, closes = 0;
+  std::uint64_t Total() const { return opens + reads + positionings + sizeQueries + closes; }
+};
+CallCounts& PlatformCalls();
+
 class ReadOnlyFile {
  public:
   ReadOnlyFile() = default;

@@ -7,6 +7,11 @@
 #include <unistd.h>
 
 namespace vantrel::platform {
+
+CallCounts& PlatformCalls() {
+  static CallCounts counts;
+  return counts;
+}
 namespace {
 
 // The Windows codes that the reader has messages for; any other errno stays itself.
@@ -41,15 +46,18 @@ bool ReadOnlyFile::IsOpen() const { return fd_ >= 0; }
 
 std::uint32_t ReadOnlyFile::Open(const char* path) {
   Close();
+  ++PlatformCalls().opens;
   fd_ = ::open(path, O_RDONLY | O_CLOEXEC);
   return IsOpen() ? 0 : OpenErrorCode(path, errno);
 }
 
 std::uint32_t ReadOnlyFile::Seek(std::int32_t position) {
+  ++PlatformCalls().positionings;
   return ::lseek(fd_, position, SEEK_SET) < 0 ? ErrorCode(errno) : 0;
 }
 
 std::uint32_t ReadOnlyFile::Tell(std::int64_t& position) {
+  ++PlatformCalls().positionings;
   const off_t here = ::lseek(fd_, 0, SEEK_CUR);
   if (here < 0) return ErrorCode(errno);
   position = here;
@@ -57,6 +65,7 @@ std::uint32_t ReadOnlyFile::Tell(std::int64_t& position) {
 }
 
 std::uint32_t ReadOnlyFile::Size(std::int64_t& size) {
+  ++PlatformCalls().sizeQueries;
   struct stat status {};
   if (::fstat(fd_, &status) != 0) return ErrorCode(errno);
   size = status.st_size;
@@ -67,6 +76,7 @@ std::uint32_t ReadOnlyFile::Read(void* buffer, std::uint32_t count, std::uint32_
   got = 0;
   auto* bytes = static_cast<unsigned char*>(buffer);
   while (got < count) {
+    ++PlatformCalls().reads;
     const ssize_t done = ::read(fd_, bytes + got, count - got);
     if (done < 0) {
       if (errno == EINTR) continue;
@@ -80,6 +90,7 @@ std::uint32_t ReadOnlyFile::Read(void* buffer, std::uint32_t count, std::uint32_
 
 std::uint32_t ReadOnlyFile::Close() {
   if (!IsOpen()) return 0;
+  ++PlatformCalls().closes;
   const int closed = ::close(fd_);
   fd_ = -1;
   return closed == 0 ? 0 : ErrorCode(errno);
