@@ -60,6 +60,33 @@ std::int64_t PackageFile::FindMagic(std::span<const std::uint8_t> magic, std::in
   return -1;
 }
 
+void PackageFile::ReadZeroTerminated(std::string& text) {
+  for (;;) {
+    char byte = 0;
+    Read(&byte, 1);
+    if (byte == '\0') return;
+    text += byte;
+    if (AtEnd()) return;
+  }
+}
+
+void BufferedFile::ReadZeroTerminated(std::string& text) {
+  RequireOpen();
+  do {
+    if (!Buffered() && !Fill()) throw IoFailure(kReadBeyondEnd);
+    const std::uint8_t* start = buffer_.get() + (position_ - bufferStart_);
+    const auto available = static_cast<std::size_t>(bufferStart_ + bufferLength_ - position_);
+    const auto* zero = static_cast<const std::uint8_t*>(std::memchr(start, 0, available));
+    const std::size_t length = zero ? static_cast<std::size_t>(zero - start) : available;
+    text.append(reinterpret_cast<const char*>(start), length);
+    position_ += static_cast<std::int64_t>(length);
+    if (zero) {
+      ++position_;
+      return;
+    }
+  } while (!AtEnd());
+}
+
 BufferedFile::BufferedFile(std::uint32_t bufferSize)
     : bufferSize_(bufferSize), buffer_(std::make_unique<std::uint8_t[]>(bufferSize)) {}
 

@@ -166,13 +166,7 @@ std::string PackageReader::ReadTagText(std::int32_t tag) {
 
 std::string PackageReader::ReadZeroTerminated() {
   std::string text;
-  for (;;) {
-    char byte = 0;
-    file_->Read(&byte, 1);
-    if (byte == '\0') break;
-    text += byte;
-    if (file_->AtEnd()) break;
-  }
+  file_->ReadZeroTerminated(text);
   return text;
 }
 
