@@ -73,7 +73,7 @@ void PackageFile::ReadZeroTerminated(std::string& text) {
 void BufferedFile::ReadZeroTerminated(std::string& text) {
   RequireOpen();
   do {
-    if (!Buffered() && !Fill()) throw IoFailure(kReadBeyondEnd);
+    FillUnlessBuffered();
     const std::uint8_t* start = buffer_.get() + (position_ - bufferStart_);
     const auto available = static_cast<std::size_t>(bufferStart_ + bufferLength_ - position_);
     const auto* zero = static_cast<const std::uint8_t*>(std::memchr(start, 0, available));
@@ -128,6 +128,10 @@ bool BufferedFile::Fill() {
   return got > 0;
 }
 
+void BufferedFile::FillUnlessBuffered() {
+  if (!Buffered() && !Fill()) throw IoFailure(kReadBeyondEnd);
+}
+
 bool BufferedFile::FillKeepingTail() {
   const std::int64_t bufferEnd = bufferStart_ + bufferLength_;
   const auto keep = static_cast<std::uint32_t>(bufferEnd - position_);
@@ -154,7 +158,7 @@ void BufferedFile::Read(void* buffer, std::uint32_t count) {
   }
   auto* out = static_cast<std::uint8_t*>(buffer);
   while (count > 0) {
-    if (!Buffered() && !Fill()) throw IoFailure(kReadBeyondEnd);
+    FillUnlessBuffered();
     const auto offset = static_cast<std::size_t>(position_ - bufferStart_);
     const auto n = static_cast<std::uint32_t>(std::min<std::int64_t>(count, bufferLength_ - static_cast<std::int64_t>(offset)));
     std::memcpy(out, buffer_.get() + offset, n);
@@ -166,7 +170,7 @@ std::int64_t BufferedFile::FindMagic(std::span<const std::uint8_t> magic, std::i
   RequireOpen();
   position_ = first;
   while (position_ <= last) {
-    if (!Buffered() && !Fill()) throw IoFailure(kReadBeyondEnd);
+    FillUnlessBuffered();
     const std::uint8_t* start = buffer_.get() + (position_ - bufferStart_);
     const std::int64_t inBuffer = bufferStart_ + bufferLength_ - position_;
     // Only candidates whose whole magic lies in the buffer; the rest after a fill.

@@ -74,6 +74,8 @@ class BufferedFile final : public PackageFile {
   void RequireOpen() const;
   // Makes the buffer start at `position_`; false when nothing is left there.
   bool Fill();
+  // Fills unless `position_` lies in the buffer; nothing left to read there fails.
+  void FillUnlessBuffered();
   // Keeps the bytes from `position_` to the buffer's end and fills the rest behind them.
   bool FillKeepingTail();
   bool Buffered() const { return position_ >= bufferStart_ && position_ < bufferStart_ + bufferLength_; }

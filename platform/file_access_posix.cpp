@@ -7,11 +7,6 @@
 #include <unistd.h>
 
 namespace vantrel::platform {
-
-CallCounts& PlatformCalls() {
-  static CallCounts counts;
-  return counts;
-}
 namespace {
 
 // The Windows codes that the reader has messages for; any other errno stays itself.

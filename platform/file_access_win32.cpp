@@ -4,11 +4,6 @@
 
 namespace vantrel::platform {
 
-CallCounts& PlatformCalls() {
-  static CallCounts counts;
-  return counts;
-}
-
 ReadOnlyFile::~ReadOnlyFile() { Close(); }
 
 bool ReadOnlyFile::IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
