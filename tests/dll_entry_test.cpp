@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "library/host_interface.h"
+#include "loaded_plugin.h"
 #include "package_builder.h"
 
 namespace vantrel {
@@ -16,12 +16,10 @@ using DescribeProc = std::int32_t(VANTREL_STDCALL*)(std::uint32_t, DescRequest*)
 class DllEntryTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    module_ = LoadLibraryA("Vantrel.dll");
-    ASSERT_NE(module_, nullptr);
-    describe_ = reinterpret_cast<DescribeProc>(reinterpret_cast<void*>(GetProcAddress(module_, "ImportDesc_SameFileEx")));
+    ASSERT_NE(plugin_.Module(), nullptr);
+    describe_ = plugin_.Export<DescribeProc>("ImportDesc_SameFileEx");
     ASSERT_NE(describe_, nullptr);
   }
-  void TearDown() override { FreeLibrary(module_); }
 
   std::int32_t Call(std::uint32_t mode, const char* path) {
     buffer_.assign(32767, 'x');
@@ -30,7 +28,7 @@ class DllEntryTest : public ::testing::Test {
   }
   std::string Text() const { return std::string(buffer_.data()); }
 
-  HMODULE module_ = nullptr;
+  testing::LoadedPlugin plugin_;
   DescribeProc describe_ = nullptr;
   std::vector<char> buffer_;
   testing::TempFolder folder_;

@@ -1,6 +1,6 @@
-// catalune-host.exe [--lcid HEX] describe FILE...
+// catalune-host.exe [--lcid HEX] describe FILE... | info | about
 // A stand-in for the host: loads Vantrel.dll from its own folder the way the
-// host does, and makes description requests as the host makes them.
+// host does, and calls its exports as the host calls them.
 #include <windows.h>
 
 #include <fcntl.h>
@@ -19,7 +19,7 @@ namespace {
 using DescribeProc = std::int32_t(__stdcall*)(std::uint32_t, vantrel::DescRequest*);
 
 int Usage() {
-  std::fprintf(stderr, "usage: catalune-host.exe [--lcid HEX] describe FILE...\n");
+  std::fprintf(stderr, "usage: catalune-host.exe [--lcid HEX] describe FILE... | info | about\n");
   return 2;
 }
 
@@ -31,7 +31,8 @@ std::string OwnFolder() {
   return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
 }
 
-FARPROC Export(HMODULE module, const char* name, WORD ordinal) {
+template <typename Proc>
+Proc Export(HMODULE module, const char* name, WORD ordinal) {
   FARPROC byName = GetProcAddress(module, name);
   FARPROC byOrdinal = GetProcAddress(module, MAKEINTRESOURCEA(ordinal));
   if (byName == nullptr || byName != byOrdinal) {
@@ -39,11 +40,11 @@ FARPROC Export(HMODULE module, const char* name, WORD ordinal) {
                  reinterpret_cast<void*>(byName), reinterpret_cast<void*>(byOrdinal));
     std::exit(3);
   }
-  return byName;
+  return reinterpret_cast<Proc>(reinterpret_cast<void*>(byName));
 }
 
 int Describe(HMODULE module, int count, char** files) {
-  const auto describe = reinterpret_cast<DescribeProc>(Export(module, "ImportDesc_SameFileEx", 1));
+  const auto describe = Export<DescribeProc>(module, "ImportDesc_SameFileEx", 1);
   std::vector<char> buffer(32767);
   _setmode(_fileno(stdout), _O_BINARY);
   for (int i = 0; i < count; ++i) {
@@ -55,6 +56,71 @@ int Describe(HMODULE module, int count, char** files) {
     std::fflush(stdout);
     std::fprintf(stderr, "%s: result %ld\n", files[i], static_cast<long>(result));
   }
+  return 0;
+}
+
+// What the library passed to the host's registration routine.
+struct Registration {
+  int calls = 0;
+  std::int32_t first = 0, second = 0;
+  const char* name = nullptr;
+  const char* mask = nullptr;
+  vantrel::PluginCommandProc command = nullptr;
+} g_registration;
+
+std::int32_t __stdcall RegisterDescPlugin(std::int32_t first, std::int32_t second, const char* name, const char* mask,
+                                          vantrel::PluginCommandProc command) {
+  g_registration = {g_registration.calls + 1, first, second, name, mask, command};
+  return 1;
+}
+
+std::int32_t Register(HMODULE module) {
+  const auto registerPlugins = Export<decltype(&RegisterDescPlugins)>(module, "RegisterDescPlugins", 2);
+  g_registration = {};
+  return registerPlugins(RegisterDescPlugin);
+}
+
+int Info(HMODULE module) {
+  const auto moduleInfo = Export<decltype(&ModuleInfoEx)>(module, "ModuleInfoEx", 3);
+  char name[256] = {}, author[256] = {}, version[256] = {};
+  vantrel::ModuleInfoRec record{name, author, version};
+  moduleInfo(&record);
+  std::printf("Name: %s\nAuthor: %s\nVersion: %s\n", name, author, version);
+
+  const std::int32_t result = Register(module);
+  const auto base = reinterpret_cast<std::uintptr_t>(module);
+  std::printf("RegisterDescPlugin(%ld, %ld, \"%s\", \"%s\", Vantrel.dll+0x%llx) returned %ld; %d call(s)\n",
+              static_cast<long>(g_registration.first), static_cast<long>(g_registration.second), g_registration.name,
+              g_registration.mask,
+              static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(g_registration.command) - base),
+              static_cast<long>(result), g_registration.calls);
+  return 0;
+}
+
+LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Sends command 0 to the plug-in's callback from a real main window, as the
+// host's About menu item does, and returns when the box is closed.
+int About(HMODULE module) {
+  Register(module);
+  if (g_registration.command == nullptr) return 3;
+  WNDCLASSA windowClass{};
+  windowClass.lpfnWndProc = OwnerProc;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = "CataluneHost";
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  RegisterClassA(&windowClass);
+  HWND owner = CreateWindowA("CataluneHost", "Catalune", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 480, 320, nullptr,
+                             nullptr, windowClass.hInstance, nullptr);
+  if (owner == nullptr) {
+    std::fprintf(stderr, "catalune-host: cannot create a window (error %lu)\n", GetLastError());
+    return 3;
+  }
+  g_registration.command(0, owner, 0);
+  std::printf("PluginCommand returned\n");
+  DestroyWindow(owner);
   return 0;
 }
 
@@ -80,6 +146,8 @@ int main(int argc, char** argv) {
   }
   int status = 2;
   if (command == "describe" && next < argc) status = Describe(module, argc - next, argv + next);
+  else if (command == "info" && next == argc) status = Info(module);
+  else if (command == "about" && next == argc) status = About(module);
   else status = Usage();
   FreeLibrary(module);
   return status;
