@@ -1,5 +1,7 @@
 #include "library/description.h"
 
+#include <algorithm>
+
 #include "library/build_date.h"
 #include "library/failures.h"
 
@@ -8,9 +10,17 @@ namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
 
-std::string FieldValue(PackageReader& reader, const DescriptionField& field) {
-  std::string value = reader.ReadTagText(field.Tag);
-  if (value.empty() && field.FallbackTag != 0) value = reader.ReadTagText(field.FallbackTag);
+// How much of a field's value can still matter: what fits in the host's part
+// of the text, and at least one byte, which tells an empty value from another.
+// A build time is read as a number, so its text is kept up to the same size.
+std::size_t KeptLength(const DescriptionField& field, const std::string& text) {
+  if (field.Rendering == Rendering::BuildDate) return kMaxHostText + 1;
+  return std::max<std::size_t>(1, kMaxHostText - std::min(kMaxHostText, text.size()));
+}
+
+std::string FieldValue(PackageReader& reader, const DescriptionField& field, std::size_t limit) {
+  std::string value = reader.ReadTagText(field.Tag, limit);
+  if (value.empty() && field.FallbackTag != 0) value = reader.ReadTagText(field.FallbackTag, limit);
   return value;
 }
 
@@ -33,7 +43,7 @@ Description ComposeDescription(PackageReader& reader, const DateTextSettings& se
   if (!reader.CheckLead() || !reader.LocateHeader()) return {DescriptionStatus::NotAPackage, {}, {}};
   Description description;
   for (const DescriptionField& field : kDescriptionFields) {
-    const std::string value = FieldValue(reader, field);
+    const std::string value = FieldValue(reader, field, KeptLength(field, description.text));
     if (!value.empty()) AppendEntry(description.text, field, value, settings);
   }
   return description;

@@ -49,6 +49,8 @@ enum class DescriptionStatus {
 
 struct Description {
   DescriptionStatus status = DescriptionStatus::Described;
+  // Exact up to the host's 32766 bytes; beyond them values are cut short,
+  // since nothing more of them can reach the host.
   std::string text;
   std::string failure;
 };

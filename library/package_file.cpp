@@ -60,17 +60,17 @@ std::int64_t PackageFile::FindMagic(std::span<const std::uint8_t> magic, std::in
   return -1;
 }
 
-void PackageFile::ReadZeroTerminated(std::string& text) {
+void PackageFile::ReadZeroTerminated(std::string& text, std::size_t limit) {
   for (;;) {
     char byte = 0;
     Read(&byte, 1);
     if (byte == '\0') return;
-    text += byte;
+    if (text.size() < limit) text += byte;
     if (AtEnd()) return;
   }
 }
 
-void BufferedFile::ReadZeroTerminated(std::string& text) {
+void BufferedFile::ReadZeroTerminated(std::string& text, std::size_t limit) {
   RequireOpen();
   do {
     FillUnlessBuffered();
@@ -78,7 +78,7 @@ void BufferedFile::ReadZeroTerminated(std::string& text) {
     const auto available = static_cast<std::size_t>(bufferStart_ + bufferLength_ - position_);
     const auto* zero = static_cast<const std::uint8_t*>(std::memchr(start, 0, available));
     const std::size_t length = zero ? static_cast<std::size_t>(zero - start) : available;
-    text.append(reinterpret_cast<const char*>(start), length);
+    text.append(reinterpret_cast<const char*>(start), std::min(length, limit - std::min(limit, text.size())));
     position_ += static_cast<std::int64_t>(length);
     if (zero) {
       ++position_;

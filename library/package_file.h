@@ -30,10 +30,11 @@ class PackageFile {
   // caller makes sure that 16 bytes can be read at every such position. By
   // default one positioning and one 16-byte read for each position.
   virtual std::int64_t FindMagic(std::span<const std::uint8_t> magic, std::int64_t first, std::int64_t last);
-  // Appends the bytes up to the next zero byte (consumed, not appended) or the
-  // end of the file. A string that begins at or beyond the end fails. By
-  // default one read and one end-of-file test for each byte.
-  virtual void ReadZeroTerminated(std::string& text);
+  // Consumes the bytes up to the next zero byte or the end of the file and
+  // appends them (not the zero) while `text` is shorter than `limit`. A string
+  // that begins at or beyond the end fails. By default one read and one
+  // end-of-file test for each byte.
+  virtual void ReadZeroTerminated(std::string& text, std::size_t limit);
 };
 
 // Every operation goes straight to the platform.
@@ -68,7 +69,7 @@ class BufferedFile final : public PackageFile {
   void Read(void* buffer, std::uint32_t count) override;
   void Close() override;
   std::int64_t FindMagic(std::span<const std::uint8_t> magic, std::int64_t first, std::int64_t last) override;
-  void ReadZeroTerminated(std::string& text) override;
+  void ReadZeroTerminated(std::string& text, std::size_t limit) override;
 
  private:
   void RequireOpen() const;

@@ -127,7 +127,7 @@ std::uint32_t PackageReader::ReadNumber() {
   return BigEndian32(bytes.data());
 }
 
-std::string PackageReader::ReadTagText(std::int32_t tag) {
+std::string PackageReader::ReadTagText(std::int32_t tag, std::size_t limit) {
   Entry entry{};
   if (!FindEntry(tag, entry)) return {};
   // Positioned for every type, rendered or not: a negative position fails here.
@@ -150,12 +150,14 @@ std::string PackageReader::ReadTagText(std::int32_t tag) {
     }
     case kTypeString:
     case kTypeI18nString:
-      return ReadZeroTerminated();
+      return ReadZeroTerminated(limit);
     case kTypeStringArray: {
+      // Every element costs at least one byte of the file, so a huge count
+      // ends at the end of the file.
       std::string text;
       for (std::int32_t i = 0; i < Position(entry.count); ++i) {
-        text += ReadZeroTerminated();
-        text += ", ";
+        file_->ReadZeroTerminated(text, limit);
+        text.append(", ", std::min<std::size_t>(2, limit - std::min(limit, text.size())));
       }
       return text;
     }
@@ -164,9 +166,9 @@ std::string PackageReader::ReadTagText(std::int32_t tag) {
   }
 }
 
-std::string PackageReader::ReadZeroTerminated() {
+std::string PackageReader::ReadZeroTerminated(std::size_t limit) {
   std::string text;
-  file_->ReadZeroTerminated(text);
+  file_->ReadZeroTerminated(text, limit);
   return text;
 }
 

@@ -37,8 +37,10 @@ class PackageReader {
   // header is then searched for behind the signature header.
   bool LocateHeader();
   // The value of the first index entry with this tag, as text; empty when
-  // no entry has it or its type is not rendered.
-  std::string ReadTagText(std::int32_t tag);
+  // no entry has it or its type is not rendered. The whole value is read, so
+  // that a damaged one fails as it would, but of strings only the first
+  // `limit` bytes are kept.
+  std::string ReadTagText(std::int32_t tag, std::size_t limit = std::string::npos);
   // Closes the file if it is open; a second call does nothing.
   void ClosePackage();
 
@@ -48,7 +50,7 @@ class PackageReader {
   struct Entry {
     std::uint32_t tag, type, offset, count;
   };
-  std::string ReadZeroTerminated();
+  std::string ReadZeroTerminated(std::size_t limit);
   std::uint32_t NextProbe(std::uint32_t first);
   bool ReadIntro(std::int32_t position, std::array<std::uint8_t, 16>& intro);
   bool FindEntry(std::int32_t tag, Entry& entry);

@@ -28,7 +28,7 @@ Bytes FullPackage(std::mt19937& random) {
   signature.Add(1000, 7, 5, Bytes(1 + random() % 20, 0x42)).Int32(1004, 1234);
   HeaderBuilder main;
   main.String(1000, "name").String(1001, "1.0").String(1002, "1").String(1004, "summary")
-      .String(1005, "line one\nline two").Int32(1006, random()).String(1007, "host").Int32(1009, random())
+      .String(1005, "line one\nline two").Int32(1006, static_cast<std::uint32_t>(random())).String(1007, "host").Int32(1009, static_cast<std::uint32_t>(random()))
       .String(1011, "vendor").String(1014, "MIT").String(1015, "packager").String(1016, "group")
       .StringArray(1018, {"a.tar.gz", "b.patch"}).String(1044, "src.rpm").String(1020, "url")
       .Add(5009, 5, 1, Bytes(8, 0x12)).Add(1100, 2, 1, {0x80});

@@ -84,12 +84,13 @@ struct Total {
   bool counted = true;
 };
 
-void Summary(const Total& total, std::size_t files) {
+void Summary(const Total& total, std::size_t count) {
+  const auto files = static_cast<double>(count);
   if (total.counted)
-    std::printf("vantrel-bench: %s files=%zu us_per_file=%.1f calls_per_file=%.1f\n", total.name, files,
+    std::printf("vantrel-bench: %s files=%zu us_per_file=%.1f calls_per_file=%.1f\n", total.name, count,
                 total.microseconds / files, total.calls / files);
   else
-    std::printf("vantrel-bench: %s files=%zu us_per_file=%.1f calls_per_file=n/a\n", total.name, files,
+    std::printf("vantrel-bench: %s files=%zu us_per_file=%.1f calls_per_file=n/a\n", total.name, count,
                 total.microseconds / files);
 }
 
