@@ -114,4 +114,17 @@ std::string TempFolder::Write(const std::string& name, const Bytes& bytes) const
   return path;
 }
 
+std::string TempFolder::WriteSparse(const std::string& name, std::uint64_t size,
+                                    std::initializer_list<std::pair<std::uint64_t, Bytes>> pieces) const {
+  const std::string path = Write(name, {});
+  std::filesystem::resize_file(path, size);
+  std::fstream out(path, std::ios::binary | std::ios::in | std::ios::out);
+  for (const auto& [offset, bytes] : pieces) {
+    out.seekp(static_cast<std::streamoff>(offset));
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  }
+  if (!out) throw std::runtime_error("cannot write " + path);
+  return path;
+}
+
 }  // namespace vantrel::testing

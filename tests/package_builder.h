@@ -54,6 +54,10 @@ class TempFolder {
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
   std::string Write(const std::string& name, const Bytes& bytes) const;
+  // A file of `size` bytes that are zero except where `pieces` are written;
+  // the file system stores the rest as holes.
+  std::string WriteSparse(const std::string& name, std::uint64_t size,
+                          std::initializer_list<std::pair<std::uint64_t, Bytes>> pieces) const;
   std::string Path(const std::string& name) const;
 
  private:
