@@ -262,9 +262,9 @@ TEST_F(HostileInputTest, FilesOfTwoGibibytesAndMoreAreDescribedOrRefusedCleanly)
     EXPECT_EQ(d.text, "Name: big\r\n") << size;
   }
   // A value as far out as a position reaches, 2^31 - 16, is read.
-  HeaderBuilder far;
-  far.Entry(1000, 6, 0, 1);
-  const Bytes farPackage = Package(far);
+  HeaderBuilder distant;
+  distant.Entry(1000, 6, 0, 1);
+  const Bytes farPackage = Package(distant);
   const std::uint64_t storeBase = farPackage.size();
   HeaderBuilder farEntry;
   farEntry.Entry(1000, 6, static_cast<std::uint32_t>(0x7FFFFFF0u - storeBase), 1);
@@ -299,6 +299,17 @@ TEST_F(HostileInputTest, HundredThousandRequestsLeaveNoHandleOpen) {
       folder_.Write("text.txt", Bytes(500, 't')), folder_.Write("cut.rpm", truncated), folder_.Path("missing.rpm"),
       folder_.Path("no-folder/x.rpm"), folder_.Write("time.rpm", Package(badTime)), folder_.Path(""),
   };
+  // An unreadable file, where this machine can make one: locked by another
+  // handle under Windows, without read permission on Linux unless root.
+  const std::string unreadable = folder_.Write("unreadable.rpm", Package(NameOnly()));
+#ifdef _WIN32
+  HANDLE lock = CreateFileA(unreadable.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  others.push_back(unreadable);
+#else
+  std::filesystem::permissions(unreadable, std::filesystem::perms::none);
+  if (::geteuid() != 0) others.push_back(unreadable);
+#endif
   const std::int64_t before = OpenHandles();
   int failures = 0;
   for (int i = 0; i < 50000; ++i) {
@@ -308,6 +319,9 @@ TEST_F(HostileInputTest, HundredThousandRequestsLeaveNoHandleOpen) {
   }
   EXPECT_GT(failures, 30000);
   EXPECT_EQ(OpenHandles(), before);
+#ifdef _WIN32
+  CloseHandle(lock);
+#endif
 }
 
 }  // namespace
