@@ -12,7 +12,8 @@ constexpr std::string_view kLineEnd = "\r\n";
 
 // How much of a field's value can still matter: what fits in the host's part
 // of the text, and at least one byte, which tells an empty value from another.
-// A build time is read as a number, so its text is kept up to the same size.
+// A build time is not shown but read as a number; 32767 bytes of it are more
+// than any number needs, short of thousands of leading blanks or zeros.
 std::size_t KeptLength(const DescriptionField& field, const std::string& text) {
   if (field.Rendering == Rendering::BuildDate) return kMaxHostText + 1;
   return std::max<std::size_t>(1, kMaxHostText - std::min(kMaxHostText, text.size()));
