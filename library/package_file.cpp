@@ -65,7 +65,7 @@ void PackageFile::ReadZeroTerminated(std::string& text, std::size_t limit) {
     char byte = 0;
     Read(&byte, 1);
     if (byte == '\0') return;
-    if (text.size() < limit) text += byte;
+    AppendWithin(text, {&byte, 1}, limit);
     if (AtEnd()) return;
   }
 }
@@ -78,7 +78,7 @@ void BufferedFile::ReadZeroTerminated(std::string& text, std::size_t limit) {
     const auto available = static_cast<std::size_t>(bufferStart_ + bufferLength_ - position_);
     const auto* zero = static_cast<const std::uint8_t*>(std::memchr(start, 0, available));
     const std::size_t length = zero ? static_cast<std::size_t>(zero - start) : available;
-    text.append(reinterpret_cast<const char*>(start), std::min(length, limit - std::min(limit, text.size())));
+    AppendWithin(text, {reinterpret_cast<const char*>(start), length}, limit);
     position_ += static_cast<std::int64_t>(length);
     if (zero) {
       ++position_;

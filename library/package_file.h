@@ -2,14 +2,21 @@
 // positions being 32-bit signed byte offsets. Every failure raises IoFailure.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "platform/file_access.h"
 
 namespace vantrel {
+
+// Appends as much of `piece` as keeps `text` within `limit` bytes.
+inline void AppendWithin(std::string& text, std::string_view piece, std::size_t limit) {
+  text.append(piece.substr(0, limit - std::min(limit, text.size())));
+}
 
 class PackageFile {
  public:

@@ -157,7 +157,7 @@ std::string PackageReader::ReadTagText(std::int32_t tag, std::size_t limit) {
       std::string text;
       for (std::int32_t i = 0; i < Position(entry.count); ++i) {
         file_->ReadZeroTerminated(text, limit);
-        text.append(", ", std::min<std::size_t>(2, limit - std::min(limit, text.size())));
+        AppendWithin(text, ", ", limit);
       }
       return text;
     }
