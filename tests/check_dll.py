@@ -83,13 +83,15 @@ def check_resources(wrestool, dll, failures):
     shapes = [(w, h, bits, size) for w, h, _, _, _, bits, size, _ in entries]
     if shapes != [(32, 32, 8, 2216), (32, 32, 24, 3240)]:
         failures.append(f"icon group entries {shapes}")
+    masks = set()
     for w, h, _, _, _, bits, size, ident in entries:
         image = resource(wrestool, dll, 3, ident)
         header = struct.unpack_from("<IiiHH", image) if len(image) >= 16 else None
         if len(image) != size or header != (40, 32, 64, 1, bits):
             failures.append(f"icon image {ident}: {len(image)} bytes, header {header}")
-        elif image[-128:] != resource(wrestool, dll, 3, entries[0][7])[-128:]:
-            failures.append(f"icon image {ident} has a transparency mask of its own")
+        masks.add(image[-128:])
+    if len(masks) != 1:
+        failures.append("the icon images do not share one transparency mask")
 
     fixed, tables, translation = parse_version(resource(wrestool, dll, 16, 1))
     if fixed != (0xFEEF04BD, 0x10000, 0x10000, 0, 0x10000, 0, 0x3F, 0, 4, 2, 0, 0, 0):
